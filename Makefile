@@ -1,0 +1,35 @@
+# Thin wrapper over CMake and CTest. `make run` starts the game, `make test`
+# runs every test; both install whatever is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+WERROR     := $(if $(CI),ON,OFF)
+
+.PHONY: all deps configure build run test test-unit test-asan bench fuzz soak clean
+
+all: build
+
+deps:
+	@./tools/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DGAME_WERROR=$(WERROR) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/bin/laserpuzzle
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+
+# The unit tests once more, built with AddressSanitizer and UBSan.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DGAME_SANITIZE=ON -DGAME_BENCH=OFF -DGAME_WERROR=$(WERROR) > /dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests ZenGL
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,3 @@
+#include "uApp.h"
+
+int main() { return RunGame(); }
