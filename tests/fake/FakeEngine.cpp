@@ -56,7 +56,8 @@ zglPFont fFontLoad(const char* file) {
 }
 void fSprite(zglPTexture t, float x, float y, float w, float h, float angle, const zglTRect* cut, uint8_t alpha,
              uint32_t fx) {
-  FakeCall c{FakeCall::Sprite};
+  FakeCall c;
+  c.kind = FakeCall::Sprite;
   c.texture = t;
   c.X = x, c.Y = y, c.W = w, c.H = h, c.Angle = angle;
   if (cut) c.cut = *cut;
@@ -66,7 +67,8 @@ void fSprite(zglPTexture t, float x, float y, float w, float h, float angle, con
 }
 void fText(zglPFont font, float x, float y, float scale, float step, const char* text, uint8_t alpha, uint32_t color,
            uint32_t flags) {
-  FakeCall c{FakeCall::Text};
+  FakeCall c;
+  c.kind = FakeCall::Text;
   c.font = font;
   c.X = x, c.Y = y, c.scale = scale, c.step = step;
   c.text = text ? text : "";
@@ -74,17 +76,20 @@ void fText(zglPFont font, float x, float y, float scale, float step, const char*
   F().calls.push_back(c);
 }
 void fRect(float x, float y, float w, float h, uint32_t color, uint8_t alpha, uint32_t fx) {
-  FakeCall c{FakeCall::Rect};
+  FakeCall c;
+  c.kind = FakeCall::Rect;
   c.X = x, c.Y = y, c.W = w, c.H = h, c.color = color, c.alpha = alpha, c.fx = fx;
   F().calls.push_back(c);
 }
 void fCircle(float x, float y, float r, uint32_t color, uint8_t alpha, uint16_t quality, uint32_t fx) {
-  FakeCall c{FakeCall::Circle};
+  FakeCall c;
+  c.kind = FakeCall::Circle;
   c.X = x, c.Y = y, c.W = r, c.color = color, c.alpha = alpha, c.quality = quality, c.fx = fx;
   F().calls.push_back(c);
 }
 void fLine(float x1, float y1, float x2, float y2, uint32_t color, uint8_t alpha, uint32_t fx) {
-  FakeCall c{FakeCall::Line};
+  FakeCall c;
+  c.kind = FakeCall::Line;
   c.X = x1, c.Y = y1, c.W = x2, c.H = y2, c.color = color, c.alpha = alpha, c.fx = fx;
   F().calls.push_back(c);
 }

@@ -16,7 +16,7 @@
 
 struct FakeCall {
   enum Kind { Sprite, Text, Rect, Circle, Line };
-  Kind kind;
+  Kind kind = Sprite;
   // Sprite: X, Y, W, H, Angle. Rect: X, Y, W, H. Circle: X, Y and W = radius.
   // Line: X, Y to W, H (the second point). Text: X, Y.
   float X = 0, Y = 0, W = 0, H = 0, Angle = 0;

@@ -1,0 +1,1 @@
+extern "C" int zgl_placeholder() { return 0; }
