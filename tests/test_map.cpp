@@ -290,6 +290,18 @@ TEST_F(MapTest, NewWritesItsLinesBeforeEachStep) {
   EXPECT_EQ(map.World->Physics->GetBodyCount(), 0);
 }
 
+TEST_F(MapTest, EmptiedWhilePlayingNothingTouchesTheMissingWorld) {
+  // The menus cannot empty a running level, but if it happens the world is gone
+  // while Playing is still set: ticks and frames must not reach for it.
+  Add(100, 100);
+  map.Play();
+  Quiet([&] { map.New(); });
+  ASSERT_EQ(map.World, nullptr);
+  map.Step();
+  map.Draw();
+  EXPECT_TRUE(engine.calls.empty());
+}
+
 TEST_F(MapTest, RestartingPlayLeavesNoReferenceToADestroyedBody) {
   TMapObj* a = Add(100, 100, false);
   TMapObj* b = Add(250, 100, true);
