@@ -78,7 +78,7 @@ struct HeadlessRun {
   std::string dir;
   int loads = 0, exits = 0, frames = 0, timerCallsBeforeLoad = 0;
   zglPTexture texture = nullptr, missingTexture = nullptr;
-  zglPFont missingFont = nullptr, corruptFont = nullptr;
+  zglPFont font = nullptr, missingFont = nullptr, corruptFont = nullptr;
   std::vector<std::string> failures;
 } run;
 
@@ -106,12 +106,29 @@ void PushKey(Uint32 type, SDL_Scancode sc) {
   SDL_PushEvent(&ev);
 }
 
+// A one-glyph font: 'A' as a 4 x 4 block of full coverage, in the .zfi layout.
+void WriteFont(const std::string& path) {
+  std::vector<uint8_t> b = {'Z', 'F', 'I', '1'};
+  auto u16 = [&](int v) {
+    b.push_back(static_cast<uint8_t>(v & 0xFF));
+    b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+  };
+  u16(6), u16(5), u16(4), u16(4);  // line height, ascent, atlas 4 x 4
+  u16(1), u16(0);                  // one glyph
+  u16('A'), u16(0);                // its codepoint
+  u16(0), u16(0), u16(4), u16(4);  // atlas rectangle
+  u16(0), u16(-4 & 0xFFFF), u16(5);  // offsets and advance
+  b.insert(b.end(), 16, 255);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size()));
+}
+
 void OnLoad() {
   run.loads++;
   // A game-style path with backslashes into the test's folder.
   std::string path = run.dir + "\\tex.png";
   run.texture = tex_LoadFromFile(path.c_str(), TEX_NO_COLORKEY, TEX_DEFAULT_2D);
   run.missingTexture = tex_LoadFromFile((run.dir + "\\none.png").c_str(), TEX_NO_COLORKEY, TEX_DEFAULT_2D);
+  run.font = font_LoadFromFile((run.dir + "\\font.zfi").c_str());
   run.missingFont = font_LoadFromFile((run.dir + "\\none.zfi").c_str());
   run.corruptFont = font_LoadFromFile((run.dir + "\\bad.zfi").c_str());
 }
@@ -151,13 +168,14 @@ void OnDraw() {
       break;
     case 5: {
       Check(!key_Down(K_SHIFT) && key_Down(K_CTRL), "left Ctrl is Ctrl");
-      // Sprites, the editor's grid, sprites again: three batches.
+      // Sprites, the editor's grid, sprites again, text: four batches.
       zglTRect cut{0, 0, 4, 4};
       for (int i = 0; i < 50; i++) csprite2d_Draw(run.texture, i, 0, 8, 8, 15, &cut, 255, FX_BLEND);
       for (int i = 0; i < 360; i++) pr2d_Circle(i % 18 * 35.0f, i / 18 * 35.0f, 2, 0xFFFFFF, 255, 16, 0);
       for (int i = 0; i < 50; i++) csprite2d_Draw(run.texture, i, 0, 8, 8, 0, nullptr, 255, FX_BLEND);
       csprite2d_Draw(run.missingTexture, 0, 0, 8, 8, 0, nullptr, 255, FX_BLEND);
       text_DrawEx(run.missingFont, 0, 0, 1, 0, "Меню", 255, 0, 0x22);
+      text_DrawEx(run.font, 512, 100, 1, 0, "AAA", 255, 0xFF0000, 0x22);
       Push(SDL_QUIT);
       break;
     }
@@ -181,6 +199,7 @@ TEST_F(EngineLibrary, HeadlessMainLoop) {
     ASSERT_EQ(IMG_SavePNG(s, (run.dir + "/tex.png").c_str()), 0);
     SDL_FreeSurface(s);
     std::ofstream(run.dir + "/bad.zfi") << "ZFI1 not really a font";
+    WriteFont(run.dir + "/font.zfi");
   }
   setenv("SDL_VIDEODRIVER", "dummy", 1);
 
@@ -201,13 +220,14 @@ TEST_F(EngineLibrary, HeadlessMainLoop) {
   EXPECT_EQ(run.timerCallsBeforeLoad, 0);
   EXPECT_NE(run.texture, nullptr);
   EXPECT_EQ(run.missingTexture, nullptr);
+  EXPECT_NE(run.font, nullptr);
   EXPECT_EQ(run.missingFont, nullptr);
   EXPECT_EQ(run.corruptFont, nullptr);
   for (const std::string& f : run.failures) ADD_FAILURE() << f;
   auto calls = RenderCallsLastFrame();
   ASSERT_NE(calls, nullptr);
-  EXPECT_EQ(calls(), 3);
+  EXPECT_EQ(calls(), 4);
 
-  for (const char* name : {"/tex.png", "/bad.zfi"}) unlink((run.dir + name).c_str());
+  for (const char* name : {"/tex.png", "/bad.zfi", "/font.zfi"}) unlink((run.dir + name).c_str());
   rmdir(run.dir.c_str());
 }
