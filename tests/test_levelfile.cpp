@@ -386,10 +386,12 @@ TEST_F(LevelFileTest, BadRecordsAreSkippedAndTheRestLoads) {
   struct Case {
     const char* name;
     TLevelRecord bad;
-    bool isObject;  // a skipped object record still counts for later rope indices
+    // A skipped object record still counts for later rope indices; a record
+    // of an unknown kind is no object and does not.
+    bool isObject;
   };
   const Case cases[] = {
-      {"unknown kind", unknown, true},      {"shorter kind", shortKind, true},
+      {"unknown kind", unknown, false},     {"shorter kind", shortKind, false},
       {"rope index -1", Rope(-1, 1), false}, {"rope index too large", Rope(0, 2), false},
       {"rope on one object", Rope(1, 1), false}, {"rope look", ropeLook, false},
       {"rope offset", farRope, false},      {"look 0", look0, true},
