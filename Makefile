@@ -31,5 +31,15 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests ZenGL
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# Fuzzes the level loader for FUZZ_SECONDS in a clang build of its own; new
+# inputs collect in build-fuzz/corpus beside the committed seeds.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DGAME_FUZZ=ON -DGAME_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_load
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -timeout=10 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
