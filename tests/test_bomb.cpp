@@ -276,3 +276,43 @@ TEST_F(BombTest, WorldDrawRings) {
 }
 
 }  // namespace
+
+#include "level/uMap.h"
+
+namespace {
+
+// Through the map's own loop: Play runs the first tick, so after Play and 82
+// Steps the bomb has had 83 ticks under the beam and is lit; it is gone after
+// tick 141. The rope tied to it survives the explosion and a replay rebuilds all.
+TEST(BombInMap, PlayAndStepDriveTheTimeline) {
+  FakeEngine engine;
+  TMap map(35);
+  auto* box = new TLazerBox(map.DrawRects[9], new TShapeRect(40, 20));
+  box->X = 100, box->Y = 100, box->Dynamic = false, box->BeamLength = 200;
+  auto* bomb = new TBomb(map.DrawRects[8], new TShapeCircle(30));
+  bomb->X = 200, bomb->Y = 100, bomb->Dynamic = false;
+  auto* anchor = new TMapObj(map.DrawRects[2], new TShapeRect(26, 26));
+  anchor->X = 200, anchor->Y = 20, anchor->Dynamic = false;
+  map.Obj = {box, bomb, anchor};
+  map.Ropes = {new TRope(map.DrawRects[7], anchor, bomb, 0, -13, 0, 15)};
+  map.Play();
+  for (int i = 0; i < 81; ++i) map.Step();
+  EXPECT_FALSE(bomb->Lit);
+  map.Step();
+  EXPECT_TRUE(bomb->Lit);
+  for (int i = 0; i < 57; ++i) map.Step();  // ticks 84 .. 140
+  EXPECT_TRUE(bomb->Alive);
+  map.Step();
+  EXPECT_FALSE(bomb->Alive);
+  for (int i = 0; i < 10; ++i) {
+    map.Step();
+    map.Draw();
+  }
+  map.Playing = false;
+  map.Play();
+  EXPECT_TRUE(bomb->Alive);
+  EXPECT_EQ(map.Ropes[0]->Segments.size(), 3u);  // ties (200, 33) and (200, 85): 52 px
+  CaptureStdout([&] { map.New(); });
+}
+
+}  // namespace
