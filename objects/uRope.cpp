@@ -69,6 +69,14 @@ struct TChainBuilder {
   }
 };
 
+// Takes a segment out of play. Whatever hung on it may be asleep and would stay
+// hanging in the air: wake what its joints held.
+void DisableSegment(b2Body* segment) {
+  if (!segment->IsEnabled()) return;
+  for (b2JointEdge* edge = segment->GetJointList(); edge != nullptr; edge = edge->next) edge->other->SetAwake(true);
+  segment->SetEnabled(false);
+}
+
 }  // namespace
 
 TRope::TRope(TMeDrawRect* drawRect, TMapObj* objA, TMapObj* objB, int32_t offAx, int32_t offAy, int32_t offBx,
@@ -183,7 +191,7 @@ bool TRope::LazerHit(b2Body* body) {
   const size_t i = static_cast<size_t>(it - Segments.begin());
   Heat[i] += kBeamHeat;
   if (Heat[i] > kBurnAbove) {
-    body->SetEnabled(false);
+    DisableSegment(body);
     Cut(static_cast<int32_t>(i));
   }
   return false;
@@ -193,11 +201,11 @@ void TRope::Cut(int32_t k) {
   const int32_t count = static_cast<int32_t>(Segments.size());
   if (k < 0 || k >= count) return;
   if (LooseA) {
-    for (int32_t i = 0; i <= k; ++i) Segments[i]->SetEnabled(false);
+    for (int32_t i = 0; i <= k; ++i) DisableSegment(Segments[i]);
     LooseA = false;
   }
   if (LooseB) {
-    for (int32_t i = k; i < count; ++i) Segments[i]->SetEnabled(false);
+    for (int32_t i = k; i < count; ++i) DisableSegment(Segments[i]);
     LooseB = false;
   }
 }
