@@ -43,3 +43,9 @@ fuzz: deps
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+# Benchmarks (never part of `make test`): prints the figures and a summary line.
+bench: deps
+	@cmake -S . -B $(BUILD) -DGAME_WERROR=$(WERROR) -DGAME_BENCH=ON > /dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target game_bench levelsim
+	./$(BUILD)/bin/game_bench

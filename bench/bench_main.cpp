@@ -172,7 +172,11 @@ int main(int argc, char** argv) {
     double g = reporter.ms["BM_GameTick" + suffix], r = reporter.ms["BM_RawTick" + suffix];
     printf("  x%d: %.3f / %.3f  ratio %.3f\n", k, g, r, r > 0 ? g / r : 0);
   }
-  double rss = LevelsimPeakMb();
+  double rss;
+  {
+    QuietStdout quiet;
+    rss = LevelsimPeakMb();
+  }
   const char* frame = getenv("FRAME_MS");
   printf("tick_ratio=%.3f frame_ms=%s peak_rss_mb=%.1f\n", ratio, frame ? frame : "n/a", rss);
   return 0;
