@@ -28,4 +28,13 @@ class TBomb : public TMapObj {
   bool Lit = false;
   b2Vec2 BlastCentre{0, 0};
   float BlastScreenX = 0, BlastScreenY = 0;
+
+ private:
+  // One tick of the running explosion; the last one destroys the body.
+  void ExplosionStep();
+  // Pushes every other dynamic body whose origin lies in the disc away from the centre, and heats bombs.
+  void BlastPulse();
 };
+
+// The colour of something at this heat: white turning red as it heats.
+uint32_t HeatColor(int32_t heat);
