@@ -22,9 +22,8 @@ void ForgetOwnedBody(b2Body* body) {
     if (obj->Body == body) obj->Body = nullptr;
     return;
   }
-  // Objects and ropes are the only owners of bodies; a rope's bodies are its
-  // segments, and all of them go in the same Clear.
-  static_cast<TRope*>(owner)->Segments.clear();
+  // A rope's bodies are its segments, and all of them go in the same Clear.
+  if (auto* rope = dynamic_cast<TRope*>(owner)) rope->Segments.clear();
 }
 
 }  // namespace

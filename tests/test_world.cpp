@@ -69,9 +69,14 @@ TEST(World, CreateObjBodyFromPoseAndShape) {
   // 26 x 70 at density 1
   EXPECT_NEAR(a->GetMass(), 26.0f * 70.0f, 0.01f);
 
-  ASSERT_EQ(world.Bodies.size(), 2u);
+  // An object that came without a shape still gets a body, only with nothing to collide.
+  b2Body* bare = world.CreateObjBody(0, 0, 0, nullptr, true);
+  EXPECT_EQ(bare->GetFixtureList(), nullptr);
+
+  ASSERT_EQ(world.Bodies.size(), 3u);
   EXPECT_EQ(world.Bodies[0], a);
   EXPECT_EQ(world.Bodies[1], b);
+  EXPECT_EQ(world.Bodies[2], bare);
   EXPECT_TRUE(world.Physics->GetAllowSleeping());
 }
 
