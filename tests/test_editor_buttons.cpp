@@ -157,12 +157,18 @@ TEST_F(EditorButtons, TogglesAndTheirChecks) {
 }
 
 TEST_F(EditorButtons, WithNothingSelectedThePanelDoesNotReact) {
-  Place(2, 105, 105);
+  Tick();
   ClickAt(ui::Option(1));
   ClickAt(ui::kWidthMinus);
+  for (int o = 1; o <= 5; o++) EXPECT_FALSE(OptionButton(o)->Active) << "unlit until the first selection";
+  // Nothing was changed, not even a prototype: the copy comes out as built.
+  Place(2, 105, 105);
   EXPECT_TRUE(Obj(0)->Dynamic);
   EXPECT_EQ(Obj(0)->W, 26);
-  for (int o = 1; o <= 5; o++) EXPECT_FALSE(OptionButton(o)->Active) << "unlit until the first selection";
+  // The panel got no update since the prototype was dropped, so it keeps
+  // the prototype's looks: dynamic and black.
+  Tick();
+  for (int o = 1; o <= 5; o++) EXPECT_EQ(OptionButton(o)->Active, o <= 2) << "option " << o;
 }
 
 TEST_F(EditorButtons, DeleteRemovesTheSelectedObjectAndTracesTheCount) {

@@ -52,6 +52,7 @@ TEST_F(EditorInput, PlacingACopyEndsTheToolAndKeepsTheClass) {
     EXPECT_TRUE(ed->Placing);
     EXPECT_EQ(ed->Selected, ed->Protos[c.tool]);
     EXPECT_TRUE(ToolButton(c.tool)->Active);
+    Tick();  // the buttons before the clicked one saw the old selection
     EXPECT_FALSE(ToolButton(0)->Active);
 
     MoveTo(Map(80, 95));
@@ -375,6 +376,7 @@ TEST_F(EditorInput, PauseResumeAndStop) {
   EXPECT_TRUE(play[0]->Active);
 
   ClickAt(ui::kPause);
+  Tick();  // the play button's look follows one update later
   EXPECT_TRUE(ed->Map->Paused);
   EXPECT_TRUE(play[1]->Active);
   EXPECT_FALSE(play[0]->Active);
