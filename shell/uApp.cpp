@@ -31,6 +31,11 @@ void AppExit() {}
 
 int RunGame() {
   if (!BindEngine("ZenGL.dll", true)) return 1;
+  StartGame();
+  return 0;
+}
+
+void StartGame() {
   zgl_Reg(SYS_LOAD, AppLoad);
   zgl_Reg(SYS_DRAW, AppDraw);
   zgl_Reg(SYS_EXIT, AppExit);
@@ -39,5 +44,4 @@ int RunGame() {
   wnd_ShowCursor(true);
   wnd_SetCaption("Test");
   zgl_Init(0, 0);
-  return 0;
 }

@@ -16,3 +16,7 @@ void AppExit();
 // The main routine: binds the engine, registers the callbacks, sets up the
 // window and runs the engine's loop. Returns the process exit status.
 int RunGame();
+
+// RunGame's steps after the engine is bound: registers the callbacks, adds the
+// timer, sets up the window and runs the engine's loop until it ends.
+void StartGame();

@@ -23,27 +23,41 @@ void* NewHandle() {
 
 FakeEngine& F() { return FakeEngine::Current(); }
 
+void Log(const std::string& line) { F().setupCalls.push_back(line); }
+
 void fReg(uint32_t what, zglCallback proc) {
+  Log("zgl_Reg " + std::to_string(what));
   if (what == SYS_LOAD) F().onLoad = proc;
   if (what == SYS_DRAW) F().onDraw = proc;
   if (what == SYS_EXIT) F().onExit = proc;
 }
 void* fTimerAdd(zglCallback proc, uint32_t interval) {
+  Log("timer_Add " + std::to_string(interval));
   F().onTimer = proc;
   F().timerInterval = interval;
   return proc ? &F() : nullptr;
 }
-void fSetOptions(uint16_t, uint16_t, uint16_t, bool, bool) {}
-void fShowCursor(bool) {}
-void fSetCaption(const char* c) { F().caption = c ? c : ""; }
-void fInit(uint8_t, uint8_t) { F().initCalls++; }
+void fSetOptions(uint16_t w, uint16_t h, uint16_t refresh, bool full, bool vsync) {
+  Log("scr_SetOptions " + std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(refresh) + " " +
+      std::to_string(full) + " " + std::to_string(vsync));
+}
+void fShowCursor(bool show) { Log("wnd_ShowCursor " + std::to_string(show)); }
+void fSetCaption(const char* c) {
+  F().caption = c ? c : "";
+  Log("wnd_SetCaption " + F().caption);
+}
+void fInit(uint8_t fsaa, uint8_t stencil) {
+  Log("zgl_Init " + std::to_string(fsaa) + " " + std::to_string(stencil));
+  F().initCalls++;
+}
 int32_t fMouseX() { return F().mouseX; }
 int32_t fMouseY() { return F().mouseY; }
 bool fMouseDown(uint8_t b) { return b < 3 && F().down[b]; }
 bool fMouseClick(uint8_t b) { return b < 3 && F().clicked[b]; }
 bool fKeyDown(uint8_t k) { return F().keys[k]; }
-void fKeyClear() {}
+void fKeyClear() { F().keyClears++; }
 void fMouseClear() {
+  F().mouseClears++;
   for (bool& c : F().clicked) c = false;
 }
 zglPTexture fTexLoad(const char* file, uint32_t, uint32_t) {

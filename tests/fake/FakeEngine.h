@@ -77,6 +77,12 @@ class FakeEngine {
   uint32_t timerInterval = 0;
   std::string caption;
   int initCalls = 0;
+  // The set-up calls (zgl_Reg, timer_Add, scr_SetOptions, wnd_ShowCursor,
+  // wnd_SetCaption, zgl_Init) in the order made, with their arguments, e.g.
+  // "zgl_Reg 3", "timer_Add 15", "scr_SetOptions 1024 768 0 0 1".
+  std::vector<std::string> setupCalls;
+  // How often the input state was cleared.
+  int keyClears = 0, mouseClears = 0;
   // Runs the registered timer callback n times.
   void Tick(int n = 1);
   // Runs the registered draw callback once, recording afresh.
