@@ -15,12 +15,17 @@ start_game() {
   mkdir -p "$GAME_TMP/game/data/level"
   (cd "$GAME_TMP/game" && exec "$GAME_BIN/laserpuzzle" >"$GAME_TMP/out" 2>"$GAME_TMP/err") &
   GAME_PID=$!
-  WID=$(timeout 30 xdotool search --sync --name '^Test$' | head -n 1)
-  [ -n "$WID" ] || fail "no window named Test appeared"
+  # A window seen while it is still being set up can vanish again: look
+  # until one answers for its geometry.
+  local geom=""
+  for _ in $(seq 1 60); do
+    WID=$(timeout 5 xdotool search --sync --name '^Test$' 2>/dev/null | tail -n 1)
+    [ -n "$WID" ] && geom=$(xdotool getwindowgeometry "$WID" 2>/dev/null) && break
+    sleep 0.5
+  done
+  [ -n "$geom" ] || fail "no window named Test appeared"
   # Without a window manager the engine places the window itself; every
   # position below is in window pixels.
-  local geom
-  geom=$(xdotool getwindowgeometry "$WID")
   WX=$(sed -n 's/.*Position: *\([0-9]*\),\([0-9]*\).*/\1/p' <<<"$geom")
   WY=$(sed -n 's/.*Position: *\([0-9]*\),\([0-9]*\).*/\2/p' <<<"$geom")
   [ -n "$WX" ] && [ -n "$WY" ] || fail "no window position in: $geom"
