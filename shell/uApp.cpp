@@ -1,25 +1,22 @@
 #include "uApp.h"
 
+#include "editor/uEditor.h"
+#include "scenes/uLevelMenu.h"
 #include "scenes/uScene.h"
 #include "shell/uZenGL.h"
+#include "toolkit/uMeForm.h"
 
 tScene* Scene = nullptr;
 TLevelMenu* LevelMenu = nullptr;
 
-namespace {
-
-// Stands in for the editor until it exists: the plain background.
-class TPlaceholderScene : public tScene {
- public:
-  explicit TPlaceholderScene(int32_t Tag) : tScene(Tag) {}
-  void Draw() override { pr2d_Rect(0, 0, 1024, 768, 0x505050, 255, PR2D_FILL); }
-};
-
-}  // namespace
-
 void AppLoad() {
-  TSceneClass sceneClass = SceneClass<TPlaceholderScene>;
+  // The forms draw with the GUI resources, and the level list names the
+  // editor as its owner: this order matters.
+  LoadGuiResources();
+  TSceneClass sceneClass = SceneClass<TEditor>;
   Scene = sceneClass(0);
+  TMeFormClass formClass = FormClass<TLevelMenu>;
+  LevelMenu = static_cast<TLevelMenu*>(formClass(512, 128, 255, Scene));
 }
 
 void AppDraw() { Scene->Draw(); }

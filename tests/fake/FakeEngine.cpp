@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -14,11 +15,12 @@ FakeEngine* g_fake = nullptr;
 struct FakeHandle {
   int id;
 };
-std::vector<FakeHandle*> g_handles;
+// Owned here, so they are freed with the vector at exit rather than reported as leaks.
+std::vector<std::unique_ptr<FakeHandle>> g_handles;
 
 void* NewHandle() {
-  g_handles.push_back(new FakeHandle{static_cast<int>(g_handles.size())});
-  return g_handles.back();
+  g_handles.push_back(std::make_unique<FakeHandle>(FakeHandle{static_cast<int>(g_handles.size())}));
+  return g_handles.back().get();
 }
 
 FakeEngine& F() { return FakeEngine::Current(); }
