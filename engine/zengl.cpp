@@ -78,7 +78,13 @@ struct Engine {
     Engine& e = Get();
     if (!e.renderer) return;
     SDL_Texture* t = static_cast<SDL_Texture*>(texture);
-    if (t) SDL_SetTextureBlendMode(t, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+    // Untextured geometry blends by the renderer's draw mode, which SDL starts at "none":
+    // without setting it every primitive would ignore its alpha.
+    SDL_BlendMode mode = blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
+    if (t)
+      SDL_SetTextureBlendMode(t, mode);
+    else
+      SDL_SetRenderDrawBlendMode(e.renderer, mode);
     SDL_RenderGeometry(e.renderer, t, v, nv, idx, ni);
     e.renderCalls++;
   }};
