@@ -50,6 +50,14 @@ soak: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests
 	SOAK_TICKS=$(SOAK_TICKS) SOAK_SEED=$(SOAK_SEED) ./$(ASAN_BUILD)/bin/unit_tests --gtest_filter='Soak.*'
 
+# valgrind memcheck on the level runner over every shipped level and the
+# stress level, each played VALGRIND_CYCLES times for VALGRIND_TICKS ticks.
+VALGRIND_TICKS  ?= 600
+VALGRIND_CYCLES ?= 3
+valgrind: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target levelsim stresslevel
+	VALGRIND_TICKS=$(VALGRIND_TICKS) VALGRIND_CYCLES=$(VALGRIND_CYCLES) bash tests/scripts/test_valgrind_levelsim.sh $(BUILD)/bin .
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
 
