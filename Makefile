@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 WERROR     := $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test test-unit test-asan bench fuzz soak clean
+.PHONY: all deps configure build run test test-unit test-asan bench fuzz soak valgrind clean
 
 all: build
 
@@ -40,6 +40,23 @@ fuzz: deps
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_load
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	./$(FUZZ_BUILD)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -timeout=10 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+# A long monkey soak in the sanitizer build: a seeded random user for
+# SOAK_TICKS timer ticks, every invariant checked after each one.
+SOAK_TICKS ?= 1000000
+SOAK_SEED  ?= 1
+soak: deps
+	@cmake -S . -B $(ASAN_BUILD) -DGAME_SANITIZE=ON -DGAME_BENCH=OFF -DGAME_WERROR=$(WERROR) > /dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target unit_tests
+	SOAK_TICKS=$(SOAK_TICKS) SOAK_SEED=$(SOAK_SEED) ./$(ASAN_BUILD)/bin/unit_tests --gtest_filter='Soak.*'
+
+# valgrind memcheck on the level runner over every shipped level and the
+# stress level, each played VALGRIND_CYCLES times for VALGRIND_TICKS ticks.
+VALGRIND_TICKS  ?= 600
+VALGRIND_CYCLES ?= 3
+valgrind: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target levelsim stresslevel
+	VALGRIND_TICKS=$(VALGRIND_TICKS) VALGRIND_CYCLES=$(VALGRIND_CYCLES) bash tests/scripts/test_valgrind_levelsim.sh $(BUILD)/bin .
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

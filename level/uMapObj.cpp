@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "level/uLevelFile.h"
+#include "level/uMapFile.h"
 #include "level/uWorld.h"
 #include "shell/uTrace.h"
 #include "shell/uZenGL.h"
@@ -132,8 +133,30 @@ void TMapObj::CreateBody(TWorld* world) {
 
 bool TMapObj::LazerHit(b2Body* body) { return Color == 2; }
 
+namespace {
+
+// A size a level file can hold: above 8 and at most kMaxLevelSize pixels.
+bool StorableSize(int64_t v) { return v > 8 && v <= kMaxLevelSize; }
+
+// Whether the shape, grown by (dW, dH), stays a shape the physics and the
+// level file can take. The hit shape may be smaller than the sprite (a
+// 38-wide look with an 18-wide plank), so the sprite's limit alone would let
+// it shrink to nothing: Box2D cannot give a box of no area a mass.
+bool ShapeCanGrow(const TMeFormShape* shape, int32_t dW, int32_t dH) {
+  if (const auto* rect = dynamic_cast<const TShapeRect*>(shape))
+    return StorableSize(static_cast<int64_t>(rect->Rect.W) + dW) && StorableSize(static_cast<int64_t>(rect->Rect.H) + dH);
+  if (const auto* circle = dynamic_cast<const TShapeCircle*>(shape))
+    return StorableSize(2 * (static_cast<int64_t>(circle->Circle.Radius) + Div2(dW)));
+  return true;
+}
+
+}  // namespace
+
 void TMapObj::Resize(int32_t dW, int32_t dH) {
   if (!(W + dW > 8 && H + dH > 8)) return;
+  // Nor may the sprite outgrow what a level file keeps.
+  if (W + static_cast<int64_t>(dW) > kMaxLevelSize || H + static_cast<int64_t>(dH) > kMaxLevelSize) return;
+  if (!ShapeCanGrow(Shape, dW, dH)) return;
   if (Shape) Shape->Resize(dW, dH);
   DX -= Div2(dW);
   DY -= Div2(dH);

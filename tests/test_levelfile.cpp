@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -526,6 +529,19 @@ TEST_F(LevelFileTest, FailedSaveKeepsTheOldFileAndTheMap) {
         },
         SystemLevelFileOps().Rename},
        "Input/output error"},
+      // The kernel's own answer of a full disk: the bytes go to /dev/full.
+      {"disk full",
+       {[](int, const void* data, size_t size) -> ssize_t {
+          const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+          if (full < 0) return -1;
+          const ssize_t n = ::write(full, data, size);
+          const int err = errno;
+          ::close(full);
+          errno = err;
+          return n;
+        },
+        SystemLevelFileOps().Fsync, SystemLevelFileOps().Rename},
+       "No space left on device"},
       {"rename fails",
        {SystemLevelFileOps().Write, SystemLevelFileOps().Fsync,
         [](const char*, const char*) {
@@ -573,17 +589,50 @@ TEST_F(LevelFileTest, SaveWhereTheFolderCannotBeMadeFails) {
   EXPECT_EQ(FileBytes("data"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
+// Permission bits do not bind root, and tests often run as root: the save is
+// made in a child process that, when root, first becomes the unprivileged
+// user nobody (65534). The child reports through its exit status and passes
+// its standard error back through a pipe.
 TEST_F(LevelFileTest, SaveIntoReadOnlyFolderFails) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   BuildLevel();
   ASSERT_TRUE(map->Save("data\\level\\1001.map"));
   const std::vector<uint8_t> before = FileBytes("data/level/1001.map");
   map->Obj[1]->Y = 5;
+  // Everyone may enter the folders and read the file; nobody may write the level folder.
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod("data", 0755), 0);
+  ASSERT_EQ(chmod("data/level/1001.map", 0644), 0);
   ASSERT_EQ(chmod("data/level", 0555), 0);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(map->Save("data\\level\\1001.map"));
-  const std::string err = testing::internal::GetCapturedStderr();
+
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(pipeFds[1], 2);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    if (geteuid() == 0) _exit(4);  // still root: the test would prove nothing
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, 1);
+    _exit(map->Save("data\\level\\1001.map") ? 1 : 0);
+  }
+  close(pipeFds[1]);
+  std::string err;
+  char buf[512];
+  for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;) err.append(buf, static_cast<size_t>(n));
+  close(pipeFds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
   chmod("data/level", 0755);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_NE(WEXITSTATUS(status), 3) << "could not become nobody";
+  ASSERT_NE(WEXITSTATUS(status), 4) << "still root after setuid";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save answered true";
+  EXPECT_EQ(CountLines(err, "\n"), 1u) << err;
+  EXPECT_NE(err.find("data/level/1001.map"), std::string::npos) << err;
   EXPECT_NE(err.find("Permission denied"), std::string::npos) << err;
   EXPECT_EQ(FileBytes("data/level/1001.map"), before);
   EXPECT_EQ(Listing("data/level"), std::vector<std::string>{"1001.map"});

@@ -299,6 +299,52 @@ TEST_F(MapObjTest, ResizeRefusesSizesOfEightOrLess) {
   }
 }
 
+// Several looks carry a hit shape smaller than their sprite; shrinking the
+// sprite as far as it goes must stop before the shape vanishes (a box of no
+// area aborts Box2D when the play builds its body) or falls below what a
+// level file keeps (above 8 and at most 4096).
+TEST_F(MapObjTest, ResizeStopsBeforeTheShapeVanishes) {
+  struct Case {
+    const char* name;
+    int32_t lookW, lookH;
+    bool circle;
+    int32_t shapeW, shapeH;  // a circle: its diameter twice
+    int32_t dW, dH;
+    int32_t steps;
+    int32_t W, H;      // expected sprite after all steps
+    float shapeSize;  // expected rectangle width, or circle diameter
+  };
+  const Case cases[] = {
+      // 18 -> 10 is the last step above 8; the sprite 38 -> 30 stays there.
+      {"narrow plank (look 10)", 38, 64, false, 18, 60, -8, 0, 5, 30, 64, 10},
+      // radius 19 -> 15 -> 11 -> 7 (diameter 14); 3 would be 6 across.
+      {"round mirror (look 12)", 44, 44, true, 38, 38, -8, -8, 6, 20, 20, 14},
+      // 30 -> 22 -> 14; 6 would not be above 8.
+      {"block (look 11)", 64, 64, false, 30, 30, -8, -8, 6, 48, 48, 14},
+      // the sprite grows up to 4096 and no further: 4090 + 8 would pass it.
+      {"grown to the file's limit", 4090, 64, false, 4090, 60, 8, 0, 3, 4090, 64, 4090},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMeDrawRect sized(FakeTexture(), c.lookW, c.lookH);
+    sized.AddFrame(0, 0);
+    TMeFormShape* shape = c.circle ? static_cast<TMeFormShape*>(new TShapeCircle(c.shapeW))
+                                   : static_cast<TMeFormShape*>(new TShapeRect(c.shapeW, c.shapeH));
+    TMapObj obj(&sized, shape);
+    for (int i = 0; i < c.steps; ++i) obj.Resize(c.dW, c.dH);
+    EXPECT_EQ(obj.W, c.W);
+    EXPECT_EQ(obj.H, c.H);
+    const float size = c.circle ? 2 * static_cast<TShapeCircle*>(shape)->Circle.Radius
+                                : static_cast<TShapeRect*>(shape)->Rect.W;
+    EXPECT_FLOAT_EQ(size, c.shapeSize);
+    // The shrunk object still makes a body with a real mass.
+    TWorld world(0, 10);
+    obj.CreateBody(&world);
+    ASSERT_NE(obj.Body, nullptr);
+    EXPECT_GT(obj.Body->GetMass(), 0.0f);
+  }
+}
+
 TEST_F(MapObjTest, OnlyMirrorsReflectBeams) {
   const struct {
     uint8_t color;

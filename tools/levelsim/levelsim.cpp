@@ -1,6 +1,9 @@
 // levelsim: plays a level file headless and prints what happened as JSON lines.
 //
-//   levelsim FILE [--ticks N] [--beams] [--click X,Y@T]...
+//   levelsim FILE [--ticks N] [--cycles N] [--beams] [--click X,Y@T]...
+//
+// --cycles plays the level N times over (stop, then play again from the
+// editing poses), as a user does; only the last run is reported.
 //
 // Runs the very map, objects and play tick the game runs, on a do-nothing
 // engine. Standard output carries only JSON; the map's trace lines go to
@@ -36,6 +39,7 @@ struct Click {
 struct Options {
   std::string file;
   long ticks = 600;
+  long cycles = 1;
   bool beams = false;
   std::vector<Click> clicks;
 };
@@ -63,6 +67,10 @@ Options ParseArgs(int argc, char** argv) {
       if (i + 1 >= argc || !ParseLong(argv[i + 1], o.ticks) || o.ticks < 1 || o.ticks > 10000000)
         Fail("--ticks wants a whole number from 1 to 10000000");
       i++;
+    } else if (a == "--cycles") {
+      if (i + 1 >= argc || !ParseLong(argv[i + 1], o.cycles) || o.cycles < 1 || o.cycles > 1000)
+        Fail("--cycles wants a whole number from 1 to 1000");
+      i++;
     } else if (a == "--beams") {
       o.beams = true;
     } else if (a == "--click") {
@@ -83,7 +91,7 @@ Options ParseArgs(int argc, char** argv) {
       Fail("one level file only");
     }
   }
-  if (o.file.empty()) Fail("usage: levelsim FILE [--ticks N] [--beams] [--click X,Y@T]...");
+  if (o.file.empty()) Fail("usage: levelsim FILE [--ticks N] [--cycles N] [--beams] [--click X,Y@T]...");
   return o;
 }
 
@@ -183,6 +191,20 @@ int main(int argc, char** argv) {
       }
     }
   };
+
+  // Earlier runs: the same clicks, nothing reported, then stop.
+  for (long cycle = 1; cycle < opt.cycles; cycle++) {
+    for (long tick = 1; tick <= opt.ticks; tick++) {
+      const Click* k = clicksAt(tick);
+      NullEngineMouse(k ? k->x : 0, k ? k->y : 0, k != nullptr);
+      if (tick == 1)
+        map.Play();
+      else
+        map.Step();
+      mouse_ClearState();
+    }
+    map.Playing = false;
+  }
 
   // Tick 1 is the step that Play runs itself.
   const Click* c = clicksAt(1);
