@@ -74,7 +74,7 @@ std::map<std::string, double> renderCalls;
 void SaveShot(const std::string& name) {
   if (shotsDir.empty()) return;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(engine.pixels()), kWidth, kHeight, 32,
-                                                      kWidth * 4, SDL_PIXELFORMAT_RGBA32);
+                                                      kWidth * 4, SDL_PIXELFORMAT_RGB888);
   if (!s) return;
   SDL_SaveBMP(s, (shotsDir + "/frame_" + name + ".bmp").c_str());
   SDL_FreeSurface(s);

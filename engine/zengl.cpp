@@ -82,7 +82,15 @@ struct Engine {
     if (t) SDL_SetTextureBlendMode(t, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
     SDL_RenderGeometry(e.renderer, t, v, nv, idx, ni);
     e.renderCalls++;
-  }};
+  },
+                   [](const SDL_FRect& r, SDL_Color c) {
+                     Engine& e = Get();
+                     if (!e.renderer) return;
+                     SDL_SetRenderDrawBlendMode(e.renderer, SDL_BLENDMODE_NONE);
+                     SDL_SetRenderDrawColor(e.renderer, c.r, c.g, c.b, 255);
+                     SDL_RenderFillRectF(e.renderer, &r);
+                     e.renderCalls++;
+                   }};
 
   static Engine& Get() {
     static Engine engine;
@@ -299,7 +307,9 @@ ZGL_API bool zgl_OpenOffscreen(uint16_t Width, uint16_t Height) {
   IMG_Init(IMG_INIT_PNG);
   e.width = Width;
   e.height = Height;
-  e.offscreen = SDL_CreateRGBSurfaceWithFormat(0, Width, Height, 32, SDL_PIXELFORMAT_RGBA32);
+  // The pixel format of SDL's own window framebuffers (X11 at 24 bits, the
+  // dummy driver), so the software renderer takes the paths a window gets.
+  e.offscreen = SDL_CreateRGBSurfaceWithFormat(0, Width, Height, 32, SDL_PIXELFORMAT_RGB888);
   if (e.offscreen) e.renderer = SDL_CreateSoftwareRenderer(e.offscreen);
   if (!e.renderer) {
     fprintf(stderr, "ZenGL: cannot open the offscreen target: %s\n", SDL_GetError());
@@ -322,7 +332,7 @@ ZGL_API bool zgl_RenderOffscreen() {
   return true;
 }
 
-// The offscreen picture as RGBA32 rows (Width * 4 bytes each), nullptr when none is open.
+// The offscreen picture as 32-bit 0xXXRRGGBB pixels, rows of Width, nullptr when none is open.
 ZGL_API const void* zgl_OffscreenPixels() { return E().offscreen ? E().offscreen->pixels : nullptr; }
 
 // Frees every texture and font, and the offscreen target.
