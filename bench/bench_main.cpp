@@ -1,5 +1,8 @@
 // The benchmarks: the play tick against raw Box2D, its scaling, the level
 // file, and memory. Ends with one summary line for `make bench`.
+//
+//   game_bench [benchmark options]     the benchmarks
+//   game_bench --write-stress FILE     saves the stress level to FILE, nothing else
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -141,6 +144,13 @@ double LevelsimPeakMb() {
 int main(int argc, char** argv) {
   BindNullEngine();
   LoadGuiResources();
+  // --write-stress FILE: only saves the stress level there (for the game's own memory run).
+  if (argc == 3 && std::string(argv[1]) == "--write-stress") {
+    QuietStdout quiet;
+    TMap map(35);
+    BuildStressLevel(map, 1);
+    return map.Save(argv[2]) ? 0 : 1;
+  }
   benchmark::Initialize(&argc, argv);
   Collector reporter;
   // The table goes to the real standard output, opened anew before it is muted.
