@@ -61,8 +61,13 @@ valgrind: configure
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
 
-# Benchmarks (never part of `make test`): prints the figures and a summary line.
+# Benchmarks (never part of `make test`): the editor frame, the tick and file
+# benchmarks, the game's own memory under Xvfb; the tick benchmarks end with a
+# summary line carrying the playing frame's ms.
 bench: deps
 	@cmake -S . -B $(BUILD) -DGAME_WERROR=$(WERROR) -DGAME_BENCH=ON > /dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target game_bench levelsim
-	./$(BUILD)/bin/game_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target game_bench frame_bench levelsim laserpuzzle ZenGL
+	./$(BUILD)/bin/frame_bench | tee $(BUILD)/frame_bench.txt
+	@grep -q 'frame_ms_playing=' $(BUILD)/frame_bench.txt || { echo "frame_bench gave no figures"; exit 1; }
+	FRAME_MS=$$(sed -n 's/.*frame_ms_playing=\([0-9.]*\).*/\1/p' $(BUILD)/frame_bench.txt) ./$(BUILD)/bin/game_bench
+	bash bench/game_memory.sh $(BUILD)/bin .

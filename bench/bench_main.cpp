@@ -1,5 +1,8 @@
 // The benchmarks: the play tick against raw Box2D, its scaling, the level
 // file, and memory. Ends with one summary line for `make bench`.
+//
+//   game_bench [benchmark options]     the benchmarks
+//   game_bench --write-stress FILE     saves the stress level to FILE, nothing else
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "QuietStdout.h"
 #include "StressLevel.h"
 #include "level/uMap.h"
 #include "level/uWorld.h"
@@ -20,23 +24,6 @@
 namespace {
 
 constexpr int kTicks = 600;
-
-// The map's trace lines would swamp the report; they go to /dev/null while benchmarks run.
-struct QuietStdout {
-  int saved;
-  QuietStdout() {
-    fflush(stdout);
-    saved = dup(1);
-    FILE* null = fopen("/dev/null", "w");
-    dup2(fileno(null), 1);
-    fclose(null);
-  }
-  ~QuietStdout() {
-    fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
-  }
-};
 
 void BM_GameTick(benchmark::State& state) {
   TMap map(35);
@@ -157,8 +144,18 @@ double LevelsimPeakMb() {
 int main(int argc, char** argv) {
   BindNullEngine();
   LoadGuiResources();
+  // --write-stress FILE: only saves the stress level there (for the game's own memory run).
+  if (argc == 3 && std::string(argv[1]) == "--write-stress") {
+    QuietStdout quiet;
+    TMap map(35);
+    BuildStressLevel(map, 1);
+    return map.Save(argv[2]) ? 0 : 1;
+  }
   benchmark::Initialize(&argc, argv);
   Collector reporter;
+  // The table goes to the real standard output, opened anew before it is muted.
+  std::ofstream out("/dev/stdout", std::ios::app);
+  if (out) reporter.SetOutputStream(&out);
   {
     QuietStdout quiet;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -63,6 +63,7 @@ struct Engine {
 
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
+  SDL_Surface* offscreen = nullptr;  // the target of zgl_OpenOffscreen, instead of a window
   bool running = false;
 
   // Input: held now, and pressed since the last clear.
@@ -87,7 +88,15 @@ struct Engine {
       SDL_SetRenderDrawBlendMode(e.renderer, mode);
     SDL_RenderGeometry(e.renderer, t, v, nv, idx, ni);
     e.renderCalls++;
-  }};
+  },
+                   [](const SDL_FRect& r, SDL_Color c) {
+                     Engine& e = Get();
+                     if (!e.renderer) return;
+                     SDL_SetRenderDrawBlendMode(e.renderer, SDL_BLENDMODE_NONE);
+                     SDL_SetRenderDrawColor(e.renderer, c.r, c.g, c.b, 255);
+                     SDL_RenderFillRectF(e.renderer, &r);
+                     e.renderCalls++;
+                   }};
 
   static Engine& Get() {
     static Engine engine;
@@ -159,6 +168,19 @@ bool MakeTexture(SDL_Surface* surface, zglTTexture& out) {
   return true;
 }
 
+// One frame as the main loop draws it: clear, the draw callback, the last
+// batch, present.
+void RenderFrame() {
+  Engine& e = E();
+  e.renderCalls = 0;
+  SDL_SetRenderDrawColor(e.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(e.renderer);
+  if (e.onDraw) e.onDraw();
+  e.batch.Flush();
+  SDL_RenderPresent(e.renderer);
+  e.renderCallsLastFrame = e.renderCalls;
+}
+
 void FreeResources() {
   Engine& e = E();
   for (auto& t : e.textures)
@@ -211,7 +233,7 @@ ZGL_API void wnd_SetCaption(const char* Caption) {
 
 ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
   Engine& e = E();
-  if (e.running || e.window) return;  // one main loop at a time
+  if (e.running || e.window || e.renderer) return;  // one main loop at a time, and not over an offscreen target
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     fprintf(stderr, "ZenGL: cannot initialise SDL: %s\n", SDL_GetError());
     return;
@@ -256,13 +278,7 @@ ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
       for (int k = 0; k < due && e.running; k++) e.timers[i]->proc();
     }
 
-    e.renderCalls = 0;
-    SDL_SetRenderDrawColor(e.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(e.renderer);
-    if (e.onDraw) e.onDraw();
-    e.batch.Flush();
-    SDL_RenderPresent(e.renderer);
-    e.renderCallsLastFrame = e.renderCalls;
+    RenderFrame();
 
     double frameMs = static_cast<double>(SDL_GetPerformanceCounter() - last) * 1000.0 / freq;
     if (frameMs < kMinFrameMs) SDL_Delay(static_cast<Uint32>(kMinFrameMs - frameMs) + 1);
@@ -282,6 +298,62 @@ ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
 
 // Geometry calls the renderer received during the last presented frame.
 ZGL_API int zgl_RenderCallsLastFrame() { return E().renderCallsLastFrame; }
+
+// --- headless rendering, for benchmarks -----------------------------------------
+// These are not in the game's table; a benchmark looks them up by name.
+
+// Opens a Width x Height offscreen picture drawn by SDL's software renderer,
+// with no window and no main loop; textures and fonts load into it as into a
+// window. Returns false when it cannot be opened, or when a window or another
+// target is open already.
+ZGL_API bool zgl_OpenOffscreen(uint16_t Width, uint16_t Height) {
+  Engine& e = E();
+  if (e.running || e.window || e.renderer || Width == 0 || Height == 0) return false;
+  if (SDL_Init(0) != 0) return false;
+  IMG_Init(IMG_INIT_PNG);
+  e.width = Width;
+  e.height = Height;
+  // The pixel format of SDL's own window framebuffers (X11 at 24 bits, the
+  // dummy driver), so the software renderer takes the paths a window gets.
+  e.offscreen = SDL_CreateRGBSurfaceWithFormat(0, Width, Height, 32, SDL_PIXELFORMAT_RGB888);
+  if (e.offscreen) e.renderer = SDL_CreateSoftwareRenderer(e.offscreen);
+  if (!e.renderer) {
+    fprintf(stderr, "ZenGL: cannot open the offscreen target: %s\n", SDL_GetError());
+    if (e.offscreen) SDL_FreeSurface(e.offscreen);
+    e.offscreen = nullptr;
+    IMG_Quit();
+    SDL_Quit();
+    return false;
+  }
+  return true;
+}
+
+// Draws one frame into the offscreen target through the SYS_DRAW callback,
+// exactly as the main loop draws one (no events, no timers). Returns false
+// when no offscreen target is open.
+ZGL_API bool zgl_RenderOffscreen() {
+  Engine& e = E();
+  if (!e.offscreen || !e.renderer) return false;
+  RenderFrame();
+  return true;
+}
+
+// The offscreen picture as 32-bit 0xXXRRGGBB pixels, rows of Width, nullptr when none is open.
+ZGL_API const void* zgl_OffscreenPixels() { return E().offscreen ? E().offscreen->pixels : nullptr; }
+
+// Frees every texture and font, and the offscreen target.
+ZGL_API void zgl_CloseOffscreen() {
+  Engine& e = E();
+  if (!e.offscreen) return;
+  e.batch.Discard();
+  FreeResources();
+  SDL_DestroyRenderer(e.renderer);
+  SDL_FreeSurface(e.offscreen);
+  e.renderer = nullptr;
+  e.offscreen = nullptr;
+  IMG_Quit();
+  SDL_Quit();
+}
 
 // --- input --------------------------------------------------------------------
 

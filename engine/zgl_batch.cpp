@@ -84,6 +84,11 @@ void ZglBatcher::Rect(float X, float Y, float W, float H, uint32_t Color, uint8_
     Quad(first, 0, 1, 2, 3);
   };
   if (W <= 0 || H <= 0) return;
+  if (Fill && Alpha == 255 && solid_ && W * H >= kMinSolidArea) {
+    Flush();
+    solid_(SDL_FRect{X, Y, W, H}, col);
+    return;
+  }
   if (Fill || W <= 2 || H <= 2) {
     box(X, Y, W, H);
     return;

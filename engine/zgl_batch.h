@@ -18,17 +18,26 @@ class ZglBatcher {
   using Sink = std::function<void(void* Texture, bool Blend, const SDL_Vertex* Vertices, int VertexCount,
                                   const int* Indices, int IndexCount)>;
 
+  // Receives one opaque axis-aligned filled rectangle, in drawing order.
+  using SolidSink = std::function<void(const SDL_FRect& Rect, SDL_Color Color)>;
+
   // Above this many vertices the pending batch is handed on before more is added.
   static constexpr size_t kMaxVertices = 65536;
+  // Opaque fills of at least this many square pixels go to the solid sink, if
+  // there is one: a software renderer blends every pixel of a fill it gets as
+  // triangles, even at full alpha, which for a full-screen background costs
+  // more than the rest of the frame. Smaller fills stay in the batch.
+  static constexpr float kMinSolidArea = 64 * 64;
 
-  explicit ZglBatcher(Sink sink) : sink_(std::move(sink)) {}
+  explicit ZglBatcher(Sink sink, SolidSink solid = nullptr) : sink_(std::move(sink)), solid_(std::move(solid)) {}
 
   // Region Cut (texels; nullptr = the whole texture) of a TexW x TexH texture
   // into the W x H rectangle at top-left (X, Y), turned by AngleDeg about its
   // centre, positive clockwise on screen (y down). Colour modulates the texels.
   void Sprite(void* Texture, float TexW, float TexH, float X, float Y, float W, float H, float AngleDeg,
               const ZglRect* Cut, uint32_t Color, uint8_t Alpha, bool Blend);
-  // Filled, or an outline about 1 px wide inside the rectangle.
+  // Filled, or an outline about 1 px wide inside the rectangle. A large opaque
+  // fill flushes the pending batch and goes to the solid sink (see kMinSolidArea).
   void Rect(float X, float Y, float W, float H, uint32_t Color, uint8_t Alpha, bool Fill);
   // Quality segments (at least 3): a filled fan, or a ring about 1 px wide.
   void Circle(float X, float Y, float Radius, uint32_t Color, uint8_t Alpha, uint16_t Quality, bool Fill);
@@ -52,6 +61,7 @@ class ZglBatcher {
   void Quad(int First, int A, int B, int C, int D);
 
   Sink sink_;
+  SolidSink solid_;
   std::vector<SDL_Vertex> vertices_;
   std::vector<int> indices_;
   void* texture_ = nullptr;

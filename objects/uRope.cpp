@@ -126,6 +126,11 @@ bool TRope::Attach(TMapObj* obj, int32_t offX, int32_t offY, bool atCentre) {
 }
 
 void TRope::Draw(int32_t x, int32_t y) {
+  DrawLink(x, y);
+  DrawPicture(x, y);
+}
+
+void TRope::DrawLink(int32_t x, int32_t y) {
   const int32_t ax = AX(), ay = AY(), bx = BX(), by = BY();
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   if (ObjA != nullptr) pr2d_Circle(fx + ax, fy + ay, kEndRingRadius, kColorEndA, 255, 32, 0);
@@ -135,6 +140,9 @@ void TRope::Draw(int32_t x, int32_t y) {
     X = ax + (bx - ax) / 2;
     Y = ay + (by - ay) / 2;
   }
+}
+
+void TRope::DrawPicture(int32_t x, int32_t y) {
   if (DrawRect != nullptr) DrawRect->DrawFrame(x + X, y + Y, 0, 0, 255);
 }
 

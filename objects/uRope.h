@@ -30,6 +30,11 @@ class TRope : public TMapObjProt {
   bool Attach(TMapObj* obj, int32_t offX, int32_t offY, bool atCentre);
 
   void Draw(int32_t x, int32_t y) override;  // also recomputes X, Y (the midpoint)
+  // Draw's two halves: the end rings and the line (recomputing the midpoint),
+  // then the picture at the midpoint. The map draws every rope's first half
+  // before any picture, so the untextured parts share one batch.
+  void DrawLink(int32_t x, int32_t y);
+  void DrawPicture(int32_t x, int32_t y);
   void WorldDraw() override;
   void ShapeDraw(int32_t x, int32_t y) override;
   void Update(int32_t x, int32_t y) override;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "engine/zgl_batch.h"
 #include "engine/zgl_collide.h"
@@ -213,6 +215,49 @@ TEST_F(EngineBatch, RectOutlineIsFourBandsInside) {
   batch.Rect(10, 20, 100, 50, 0x505050, 255, true);
   ASSERT_EQ(batch.Vertices().size(), 4u);
   EXPECT_EQ(batch.Vertices()[0].color.r, 0x50);
+}
+
+// With a solid sink, large opaque fills leave the batch (after what was drawn
+// before them); translucent, small or outlined rectangles stay in it.
+TEST(EngineBatchSolid, LargeOpaqueFillsGoToTheSolidSinkInOrder) {
+  std::vector<std::string> order;
+  std::vector<SDL_FRect> solids;
+  ZglBatcher batch(
+      [&](void*, bool, const SDL_Vertex*, int nv, const int*, int) { order.push_back("batch " + std::to_string(nv)); },
+      [&](const SDL_FRect& r, SDL_Color c) {
+        order.push_back("solid " + std::to_string(c.r));
+        solids.push_back(r);
+      });
+  struct Case {
+    float w, h;
+    uint8_t alpha;
+    bool fill;
+    bool solid;
+  } cases[] = {
+      {1024, 768, 255, true, true},   // the editor's background
+      {64, 64, 255, true, true},      // exactly the threshold area
+      {64, 63, 255, true, false},     // just under it
+      {1024, 768, 208, true, false},  // the menus' translucent shade
+      {1024, 768, 255, false, false}, // an outline
+  };
+  for (const Case& c : cases) {
+    order.clear();
+    solids.clear();
+    batch.Circle(5, 5, 3, 0xFFFFFF, 255, 8, true);  // 9 vertices pending before the rectangle
+    batch.Rect(10, 20, c.w, c.h, 0x505050, c.alpha, c.fill);
+    batch.Flush();
+    std::vector<std::string> expected =
+        c.solid ? std::vector<std::string>{"batch 9", "solid 80"}
+                : std::vector<std::string>{"batch " + std::to_string(c.fill ? 13 : 25)};
+    EXPECT_EQ(order, expected) << c.w << "x" << c.h << " alpha " << int{c.alpha};
+    if (c.solid) {
+      ASSERT_EQ(solids.size(), 1u);
+      EXPECT_EQ(solids[0].x, 10);
+      EXPECT_EQ(solids[0].y, 20);
+      EXPECT_EQ(solids[0].w, c.w);
+      EXPECT_EQ(solids[0].h, c.h);
+    }
+  }
 }
 
 TEST(EngineColor, SplitsRgbAndAlpha) {

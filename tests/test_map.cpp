@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "level/uMap.h"
 #include "level/uMapObj.h"
@@ -361,3 +363,37 @@ TEST_F(MapTest, DeleteObjFreesTiedRopesAndButtons) {
 }
 
 }  // namespace
+
+// While editing every rope's rings and line come before any rope's picture, so
+// no line is drawn over a picture and the untextured parts form one run; each
+// picture still sits at the midpoint of its own rope.
+TEST_F(MapTest, EditingDrawsAllRopeLinesBeforeAnyRopePicture) {
+  TMapObj* a = Add(100, 50);
+  TMapObj* b = Add(300, 50);
+  TMapObj* c = Add(100, 250);
+  Tie(a, b);
+  Tie(a, c);
+  map.Draw();
+  size_t lastUntextured = 0, firstRopePicture = engine.calls.size();
+  std::vector<FakeCall> pictures;
+  size_t sprites = 0;
+  for (size_t i = 0; i < engine.calls.size(); i++) {
+    const FakeCall& call = engine.calls[i];
+    if (call.kind == FakeCall::Line || call.kind == FakeCall::Circle) lastUntextured = i;
+    // The three objects' sprites come first; the ropes' pictures after them.
+    if (call.kind == FakeCall::Sprite && ++sprites > 3) {
+      firstRopePicture = std::min(firstRopePicture, i);
+      pictures.push_back(call);
+    }
+  }
+  EXPECT_EQ(engine.Count(FakeCall::Line), 2u);
+  EXPECT_EQ(engine.Count(FakeCall::Circle), 4u);  // two end rings a rope
+  ASSERT_EQ(pictures.size(), 2u);
+  EXPECT_LT(lastUntextured, firstRopePicture);
+  // Centres of the pictures: the map origin (214, 34) plus each rope's midpoint.
+  const float w = pictures[0].W, h = pictures[0].H;
+  EXPECT_FLOAT_EQ(pictures[0].X + w / 2, 214 + 200);
+  EXPECT_FLOAT_EQ(pictures[0].Y + h / 2, 34 + 50);
+  EXPECT_FLOAT_EQ(pictures[1].X + w / 2, 214 + 100);
+  EXPECT_FLOAT_EQ(pictures[1].Y + h / 2, 34 + 150);
+}
