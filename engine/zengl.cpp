@@ -238,6 +238,16 @@ ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
     fprintf(stderr, "ZenGL: cannot initialise SDL: %s\n", SDL_GetError());
     return;
   }
+  // With no display SDL falls back to its invisible offscreen driver, and the
+  // game would run on with no window to show; unless that driver was asked for
+  // by name, say so and return as for any window that cannot be opened.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (driver && (!asked || !*asked) && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    fprintf(stderr, "ZenGL: cannot open the window: no display\n");
+    SDL_Quit();
+    return;
+  }
   IMG_Init(IMG_INIT_PNG);
   Uint32 windowFlags = SDL_WINDOW_SHOWN | (e.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   e.window = SDL_CreateWindow(e.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, e.width, e.height,

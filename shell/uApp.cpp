@@ -32,7 +32,9 @@ void AppExit() {}
 int RunGame() {
   if (!BindEngine("ZenGL.dll", true)) return 1;
   StartGame();
-  return 0;
+  // The engine calls the load callback once its window is open; a run that
+  // never got that far failed, and says so through the exit status.
+  return Scene ? 0 : 1;
 }
 
 void StartGame() {
