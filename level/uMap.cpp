@@ -18,14 +18,14 @@ constexpr int32_t kGridRows = 20;
 constexpr int32_t kGravityY = 10;
 constexpr uint8_t kGameFormAlpha = 240;
 
-struct TLookSpec {
+struct TLookLayout {
   int32_t W, H;
   int32_t Frames;
   int32_t FrameX[3], FrameY[3];
 };
 
 // The twelve looks on the panel texture, numbered 1 to 12 in this order.
-const TLookSpec kLooks[kLookCount] = {
+const TLookLayout kLooks[kLookCount] = {
     {26, 70, 3, {448, 512, 576}, {0, 0, 0}},
     {26, 26, 3, {448, 512, 576}, {128, 128, 128}},
     {140, 10, 1, {448}, {192}},
@@ -51,10 +51,10 @@ TMap::TMap(int32_t cellSize) {
   Ropes.reserve(50);
   GameForm = new TGameForm(MapX, MapY, kGameFormAlpha, this, nullptr);
   for (int32_t i = 0; i < kLookCount; i++) {
-    const TLookSpec& spec = kLooks[i];
-    auto* look = new TMeDrawRect(PanelTexture, spec.W, spec.H);
+    const TLookLayout& layout = kLooks[i];
+    auto* look = new TMeDrawRect(PanelTexture, layout.W, layout.H);
     look->Id = i + 1;
-    for (int32_t f = 0; f < spec.Frames; f++) look->AddFrame(spec.FrameX[f], spec.FrameY[f]);
+    for (int32_t f = 0; f < layout.Frames; f++) look->AddFrame(layout.FrameX[f], layout.FrameY[f]);
     DrawRects[i + 1] = look;
   }
 }

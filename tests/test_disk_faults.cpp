@@ -6,9 +6,11 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iterator>
 
 #include "EditorHarness.h"
+#include "ScratchDir.h"
 #include "scenes/uLevelMenu.h"
 #include "shell/uApp.h"
 
@@ -24,13 +26,8 @@ std::string Bytes(const fs::path& p) {
 class VanishingFolder : public EditorHarness {
  protected:
   void SetUp() override {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    savedDir = cwd;
-    char tmpl[] = "/tmp/vanish-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    scratch = tmpl;
-    ASSERT_EQ(chdir(scratch.c_str()), 0);
+    scratch.emplace("vanish");
+    ASSERT_TRUE(scratch->Ok());
     EditorHarness::SetUp();
     list = std::make_unique<TLevelMenu>(512, 128, 255, ed.get());
     LevelMenu = list.get();
@@ -39,11 +36,10 @@ class VanishingFolder : public EditorHarness {
     LevelMenu = nullptr;
     list.reset();
     EditorHarness::TearDown();
-    if (chdir(savedDir.c_str()) != 0) ADD_FAILURE() << "cannot return to " << savedDir;
-    fs::remove_all(scratch);
+    scratch.reset();
   }
 
-  std::string savedDir, scratch;
+  std::optional<ScratchDir> scratch;
   std::unique_ptr<TLevelMenu> list;
 };
 

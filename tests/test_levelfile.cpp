@@ -10,9 +10,11 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "level/uLevelFile.h"
 #include "level/uMap.h"
 #include "level/uMapFile.h"
@@ -208,20 +210,15 @@ size_t CountLines(const std::string& text, const std::string& part) {
 class LevelFileTest : public testing::Test {
  protected:
   void SetUp() override {
-    char buf[4096];
-    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-    oldDir = buf;
-    char tmpl[] = "/tmp/levelfile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    scratch.emplace("levelfile");
+    ASSERT_TRUE(scratch->Ok());
+    dir = scratch->Path();
     map = new TMap(35);
   }
   void TearDown() override {
     LevelFileOps = SystemLevelFileOps();
     CaptureStdout([this] { delete map; });
-    EXPECT_EQ(chdir(oldDir.c_str()), 0);
-    EXPECT_EQ(std::system(("chmod -R u+w " + dir + " && rm -rf " + dir).c_str()), 0);
+    scratch.reset();
   }
 
   // Loads quietly and hands back what went to standard output.
@@ -257,7 +254,8 @@ class LevelFileTest : public testing::Test {
     map->Ropes.push_back(new TRope(map->DrawRects[7], bomb, plank, 3, -4, -5, 6));
   }
 
-  std::string oldDir, dir;
+  std::optional<ScratchDir> scratch;
+  std::string dir;
   FakeEngine engine;
   TMap* map = nullptr;
 };

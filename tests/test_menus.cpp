@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "EditorHarness.h"
+#include "ScratchDir.h"
 #include "level/uLevelFile.h"
 #include "objects/uRope.h"
 #include "scenes/uEditorMenu.h"
@@ -22,13 +24,8 @@ using ui::Map;
 class Menus : public EditorHarness {
  protected:
   void SetUp() override {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    savedDir = cwd;
-    char tmpl[] = "/tmp/menus-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    scratch = tmpl;
-    ASSERT_EQ(chdir(scratch.c_str()), 0);
+    scratch.emplace("menus");
+    ASSERT_TRUE(scratch->Ok());
     fs::create_directories("data/level");
     EditorHarness::SetUp();
     list = std::make_unique<TLevelMenu>(512, 128, 255, ed.get());
@@ -38,8 +35,7 @@ class Menus : public EditorHarness {
     LevelMenu = nullptr;
     list.reset();
     EditorHarness::TearDown();
-    if (chdir(savedDir.c_str()) != 0) ADD_FAILURE() << "cannot return to " << savedDir;
-    fs::remove_all(scratch);
+    scratch.reset();
   }
   void Touch(const std::string& name, size_t bytes = 0) {
     std::ofstream(fs::path("data/level") / name, std::ios::binary) << std::string(bytes, 'x');
@@ -65,7 +61,7 @@ class Menus : public EditorHarness {
   }
   static uintmax_t SizeOf(const std::string& name) { return fs::file_size(fs::path("data/level") / name); }
 
-  std::string savedDir, scratch;
+  std::optional<ScratchDir> scratch;
   std::unique_ptr<TLevelMenu> list;
 };
 

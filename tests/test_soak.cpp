@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "editor/uEditor.h"
 #include "level/uMap.h"
 #include "level/uMapObj.h"
@@ -84,27 +85,6 @@ class QuietStdout {
   int saved_ = -1;
 };
 
-// A fresh working folder holding a copy of the game's data/.
-class ScratchDir {
- public:
-  ScratchDir() {
-    old_ = fs::current_path();
-    char tmpl[] = "/tmp/soak-XXXXXX";
-    if (!mkdtemp(tmpl)) return;
-    dir_ = tmpl;
-    fs::copy(fs::path(SOURCE_DIR) / "data", dir_ / "data", fs::copy_options::recursive);
-    fs::current_path(dir_);
-  }
-  ~ScratchDir() {
-    fs::current_path(old_);
-    std::error_code ec;
-    if (!dir_.empty()) fs::remove_all(dir_, ec);
-  }
-  bool Ok() const { return !dir_.empty(); }
-
- private:
-  fs::path old_, dir_;
-};
 
 template <typename T, typename U>
 bool Contains(const std::vector<T>& v, const U* p) {
@@ -313,7 +293,7 @@ TEST(Soak, RandomUserKeepsEveryInvariant) {
 #endif
   std::fprintf(stderr, "soak: seed %llu, %ld ticks\n", static_cast<unsigned long long>(gSeed), ticks);
 
-  ScratchDir scratch;
+  ScratchDir scratch("soak", true);
   ASSERT_TRUE(scratch.Ok());
   FakeEngine fake;
   StartGame();
