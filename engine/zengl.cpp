@@ -74,6 +74,9 @@ struct Engine {
   std::vector<std::unique_ptr<zglTTexture>> textures;
   std::vector<std::unique_ptr<zglTFont>> fonts;
 
+  // Small circles' runs of pixels, shared by every frame.
+  ZglCircleCache circles;
+
   int renderCalls = 0, renderCallsLastFrame = 0;
   ZglBatcher batch{[](void* texture, bool blend, const SDL_Vertex* v, int nv, const int* idx, int ni) {
     Engine& e = Get();
@@ -97,6 +100,8 @@ struct Engine {
                      SDL_RenderFillRectF(e.renderer, &r);
                      e.renderCalls++;
                    }};
+
+  Engine() { batch.SetCircleCache(&circles); }
 
   static Engine& Get() {
     static Engine engine;
