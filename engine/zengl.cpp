@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "engine/zgl_batch.h"
 #include "engine/zgl_clock.h"
 #include "engine/zgl_collide.h"
+#include "engine/zgl_fade.h"
 #include "engine/zgl_font.h"
 #include "engine/zgl_path.h"
 
@@ -27,6 +29,10 @@
 struct zglTTexture {
   SDL_Texture* texture = nullptr;
   int width = 0, height = 0;
+  // The texels as ARGB8888, to make faded copies from, and those copies.
+  std::vector<uint32_t> texels;
+  ZglFadeSlots fadeSlots;
+  std::vector<SDL_Texture*> faded;  // by slot; nullptr where a copy could not be made
 };
 
 struct zglTFont {
@@ -74,6 +80,9 @@ struct Engine {
   std::vector<std::unique_ptr<zglTTexture>> textures;
   std::vector<std::unique_ptr<zglTFont>> fonts;
 
+  // Small circles' runs of pixels, shared by every frame.
+  ZglCircleCache circles;
+
   int renderCalls = 0, renderCallsLastFrame = 0;
   ZglBatcher batch{[](void* texture, bool blend, const SDL_Vertex* v, int nv, const int* idx, int ni) {
     Engine& e = Get();
@@ -97,6 +106,8 @@ struct Engine {
                      SDL_RenderFillRectF(e.renderer, &r);
                      e.renderCalls++;
                    }};
+
+  Engine() { batch.SetCircleCache(&circles); }
 
   static Engine& Get() {
     static Engine engine;
@@ -165,7 +176,41 @@ bool MakeTexture(SDL_Surface* surface, zglTTexture& out) {
   out.texture = t;
   out.width = surface->w;
   out.height = surface->h;
+  out.texels.clear();
+  if (SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0)) {
+    out.texels.resize(static_cast<size_t>(argb->w) * argb->h);
+    SDL_LockSurface(argb);
+    for (int y = 0; y < argb->h; y++)
+      memcpy(&out.texels[static_cast<size_t>(y) * argb->w], static_cast<Uint8*>(argb->pixels) + y * argb->pitch,
+             static_cast<size_t>(argb->w) * 4);
+    SDL_UnlockSurface(argb);
+    SDL_FreeSurface(argb);
+  }
   return true;
+}
+
+// The texture to draw Texture with at Alpha, blended: a copy already faded to
+// Alpha when there is one, so the renderer need not modulate. Alpha is then
+// 255. Otherwise the texture itself, Alpha unchanged.
+SDL_Texture* FadedTexture(zglTTexture& Texture, uint8_t& Alpha) {
+  if (Alpha == 255 || Texture.texels.empty()) return Texture.texture;
+  bool created = false;
+  int slot = Texture.fadeSlots.Find(Alpha, created);
+  if (slot < 0) return Texture.texture;
+  if (created) {
+    SDL_Texture* t = SDL_CreateTexture(E().renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                       Texture.width, Texture.height);
+    if (t) {
+      std::vector<uint32_t> texels = zglFadeTexels(Texture.texels, Alpha);
+      SDL_UpdateTexture(t, nullptr, texels.data(), Texture.width * 4);
+      SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+    }
+    Texture.faded.push_back(t);
+  }
+  SDL_Texture* copy = Texture.faded[static_cast<size_t>(slot)];
+  if (!copy) return Texture.texture;
+  Alpha = 255;
+  return copy;
 }
 
 // One frame as the main loop draws it: clear, the draw callback, the last
@@ -183,8 +228,11 @@ void RenderFrame() {
 
 void FreeResources() {
   Engine& e = E();
-  for (auto& t : e.textures)
+  for (auto& t : e.textures) {
     if (t->texture) SDL_DestroyTexture(t->texture);
+    for (SDL_Texture* f : t->faded)
+      if (f) SDL_DestroyTexture(f);
+  }
   for (auto& f : e.fonts)
     if (f->atlas.texture) SDL_DestroyTexture(f->atlas.texture);
   e.textures.clear();
@@ -455,8 +503,10 @@ ZGL_API zglTFont* font_LoadFromFile(const char* FileName) {
 ZGL_API void csprite2d_Draw(zglTTexture* Texture, float X, float Y, float W, float H, float Angle,
                             const ZglRect* CutRect, uint8_t Alpha, uint32_t FX) {
   if (!Texture || !Texture->texture) return;
-  E().batch.Sprite(Texture->texture, static_cast<float>(Texture->width), static_cast<float>(Texture->height), X, Y,
-                   W, H, Angle, CutRect, 0xFFFFFF, Alpha, (FX & kFxBlend) != 0);
+  bool blend = (FX & kFxBlend) != 0;
+  SDL_Texture* t = blend ? FadedTexture(*Texture, Alpha) : Texture->texture;
+  E().batch.Sprite(t, static_cast<float>(Texture->width), static_cast<float>(Texture->height), X, Y, W, H, Angle,
+                   CutRect, 0xFFFFFF, Alpha, blend);
 }
 
 ZGL_API void text_DrawEx(zglTFont* Font, float X, float Y, float Scale, float Step, const char* Text,

@@ -101,8 +101,21 @@ void ZglBatcher::Rect(float X, float Y, float W, float H, uint32_t Color, uint8_
 
 void ZglBatcher::Circle(float X, float Y, float Radius, uint32_t Color, uint8_t Alpha, uint16_t Quality, bool Fill) {
   if (Radius <= 0) return;
-  int n = std::max<int>(Quality, 3);
   SDL_Color col = zglColor(Color, Alpha);
+  if (const std::vector<ZglCircleCache::Span>* spans = circles_ ? circles_->Get(Radius, Quality, Fill) : nullptr) {
+    // Runs are whole pixels about the centre: a centre between pixels maps them exactly.
+    for (const ZglCircleCache::Span& r : *spans) {
+      float x = X + static_cast<float>(r.DX), y = Y + static_cast<float>(r.DY), w = static_cast<float>(r.W);
+      int first = Begin(nullptr, true, 4);
+      vertices_.push_back(V(x, y, col));
+      vertices_.push_back(V(x + w, y, col));
+      vertices_.push_back(V(x + w, y + 1, col));
+      vertices_.push_back(V(x, y + 1, col));
+      Quad(first, 0, 1, 2, 3);
+    }
+    return;
+  }
+  int n = std::max<int>(Quality, 3);
   float step = 2 * 3.14159265358979f / static_cast<float>(n);
   if (Fill) {
     int first = Begin(nullptr, true, static_cast<size_t>(n) + 1);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/zgl_circles.h"
 #include "engine/zgl_collide.h"
 
 class ZglBatcher {
@@ -40,10 +41,14 @@ class ZglBatcher {
   // fill flushes the pending batch and goes to the solid sink (see kMinSolidArea).
   void Rect(float X, float Y, float W, float H, uint32_t Color, uint8_t Alpha, bool Fill);
   // Quality segments (at least 3): a filled fan, or a ring about 1 px wide.
+  // With a circle cache, a small circle is its cached runs of pixels.
   void Circle(float X, float Y, float Radius, uint32_t Color, uint8_t Alpha, uint16_t Quality, bool Fill);
   // A 1 px quad; Smooth adds a 1 px feather on each side fading to alpha 0.
   // A line of no length draws nothing.
   void Line(float X1, float Y1, float X2, float Y2, uint32_t Color, uint8_t Alpha, bool Smooth);
+
+  // Small circles from now on are drawn as Cache's runs (nullptr: triangles).
+  void SetCircleCache(ZglCircleCache* Cache) { circles_ = Cache; }
 
   // Hands the pending batch to the sink, if there is one.
   void Flush();
@@ -66,6 +71,7 @@ class ZglBatcher {
   std::vector<int> indices_;
   void* texture_ = nullptr;
   bool blend_ = true;
+  ZglCircleCache* circles_ = nullptr;
 };
 
 // 0xRRGGBB and alpha as an SDL colour.
