@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A shipped level opened through the menus and played in a real window: the
-# laser's beam shows in beam red along its path to the mirror and on down.
+# The real window's drawing: a caption's text, blended primitives, the veil, and a
+# shipped level opened through the menus and played, its beam showing in beam red
+# along its path to the mirror and on down.
 set -u
 bin=$1
 src=$2
@@ -34,6 +35,16 @@ red_across() {
   for x in $(seq $(($2 - 2)) $(($2 + 2))); do red_near "$1" "$x" "$3" && return 0; done
   return 1
 }
+
+# The "Меню" caption: near-black text pixels centred on the button at (90, 32), on its light face.
+text_pixels() {
+  convert "$GAME_TMP/$1.png" -crop "$4x$5+$(($2 - $4 / 2))+$(($3 - $5 / 2))" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[:,() ]+' '/^[0-9]/ { if ($3 < 64 && $4 < 64 && $5 < 64) n++ } END { print n + 0 }'
+}
+shot caption
+n=$(text_pixels caption 90 32 60 14)
+[ "$n" -gt 40 ] || fail "only $n text pixels where the Меню caption is centred"
+[ "$(text_pixels caption 90 52 60 6)" -eq 0 ] || fail "dark pixels below the Меню caption"
 
 # Primitives blend by their alpha: a grid dot (white at alpha 53 over 0x505050) comes out near
 # 0x74, not white, on its ring about 3 px right of the dot at (214, 34).
