@@ -279,6 +279,22 @@ ZGL_API void wnd_SetCaption(const char* Caption) {
   if (E().window) SDL_SetWindowTitle(E().window, E().caption.c_str());
 }
 
+// Frees what was drawn with, then the renderer and its window or offscreen
+// surface, and shuts SDL down: the end of a main loop or of an offscreen target.
+static void ReleaseTarget() {
+  Engine& e = E();
+  e.batch.Discard();
+  FreeResources();
+  SDL_DestroyRenderer(e.renderer);
+  if (e.window) SDL_DestroyWindow(e.window);
+  if (e.offscreen) SDL_FreeSurface(e.offscreen);
+  e.renderer = nullptr;
+  e.window = nullptr;
+  e.offscreen = nullptr;
+  IMG_Quit();
+  SDL_Quit();
+}
+
 ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
   Engine& e = E();
   if (e.running || e.window || e.renderer) return;  // one main loop at a time, and not over an offscreen target
@@ -344,14 +360,7 @@ ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
   e.running = false;
   if (e.onExit) e.onExit();
 
-  e.batch.Discard();
-  FreeResources();
-  SDL_DestroyRenderer(e.renderer);
-  SDL_DestroyWindow(e.window);
-  e.renderer = nullptr;
-  e.window = nullptr;
-  IMG_Quit();
-  SDL_Quit();
+  ReleaseTarget();
 }
 
 // Geometry calls the renderer received during the last presented frame.
@@ -403,14 +412,7 @@ ZGL_API const void* zgl_OffscreenPixels() { return E().offscreen ? E().offscreen
 ZGL_API void zgl_CloseOffscreen() {
   Engine& e = E();
   if (!e.offscreen) return;
-  e.batch.Discard();
-  FreeResources();
-  SDL_DestroyRenderer(e.renderer);
-  SDL_FreeSurface(e.offscreen);
-  e.renderer = nullptr;
-  e.offscreen = nullptr;
-  IMG_Quit();
-  SDL_Quit();
+  ReleaseTarget();
 }
 
 // --- input --------------------------------------------------------------------
