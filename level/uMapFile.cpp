@@ -54,9 +54,6 @@ bool IsObjectKind(const std::string& kind) { return kind == "MAPOBJ" || kind == 
 
 bool InCoordRange(int32_t v) { return v >= -kMaxLevelCoord && v <= kMaxLevelCoord; }
 
-// A sprite or shape extent the game can live with: above 8 and not absurd.
-bool GoodSize(int64_t v) { return v > 8 && v <= kMaxLevelSize; }
-
 std::string CheckLook(const TMap& map, int32_t look) {
   if (look < 1 || look > kLookCount) return "look " + std::to_string(look) + " is not 1 to 12";
   if (map.DrawRects[look] == nullptr) return "look " + std::to_string(look) + " does not exist";
@@ -68,12 +65,12 @@ std::string CheckObject(const TMap& map, const TLevelRecord& r) {
   std::string why = CheckLook(map, r.Look);
   if (!why.empty()) return why;
   if (r.ShapeTag != "RECT" && r.ShapeTag != "CIRC") return "shape tag " + Printable(r.ShapeTag) + " is neither RECT nor CIRC";
-  if (!GoodSize(r.W) || !GoodSize(r.H))
+  if (!StorableSize(r.W) || !StorableSize(r.H))
     return "sprite size " + std::to_string(r.W) + " x " + std::to_string(r.H) + " is not above 8 and at most 4096";
-  if (r.ShapeTag == "RECT" && (!GoodSize(r.Size1) || !GoodSize(r.Size2)))
+  if (r.ShapeTag == "RECT" && (!StorableSize(r.Size1) || !StorableSize(r.Size2)))
     return "rectangle " + std::to_string(r.Size1) + " x " + std::to_string(r.Size2) +
            " is not above 8 and at most 4096";
-  if (r.ShapeTag == "CIRC" && !GoodSize(2 * static_cast<int64_t>(r.Size1)))
+  if (r.ShapeTag == "CIRC" && !StorableSize(2 * static_cast<int64_t>(r.Size1)))
     return "circle of radius " + std::to_string(r.Size1) + " is not above 8 and at most 4096 across";
   if (!InCoordRange(r.X) || !InCoordRange(r.Y) || !InCoordRange(r.DX) || !InCoordRange(r.DY) ||
       !InCoordRange(r.Angle))

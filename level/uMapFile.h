@@ -14,6 +14,8 @@ class TMap;
 // kMaxLevelCoord, are refused when a level is read.
 constexpr int32_t kMaxLevelSize = 4096;
 constexpr int32_t kMaxLevelCoord = 1 << 20;
+// A sprite or shape extent a level can hold: above 8 pixels and at most kMaxLevelSize.
+inline bool StorableSize(int64_t v) { return v > 8 && v <= kMaxLevelSize; }
 // Files above this size are not read at all.
 constexpr size_t kMaxLevelFileBytes = 16u << 20;
 

@@ -135,9 +135,6 @@ bool TMapObj::LazerHit(b2Body* body) { return Color == 2; }
 
 namespace {
 
-// A size a level file can hold: above 8 and at most kMaxLevelSize pixels.
-bool StorableSize(int64_t v) { return v > 8 && v <= kMaxLevelSize; }
-
 // Whether the shape, grown by (dW, dH), stays a shape the physics and the
 // level file can take. The hit shape may be smaller than the sprite (a
 // 38-wide look with an 18-wide plank), so the sprite's limit alone would let
