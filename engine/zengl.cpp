@@ -7,6 +7,8 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/zgl_atlas.h"
 #include "engine/zgl_batch.h"
 #include "engine/zgl_clock.h"
 #include "engine/zgl_collide.h"
@@ -82,6 +85,17 @@ struct Engine {
 
   // Small circles' runs of pixels, shared by every frame.
   ZglCircleCache circles;
+
+  // Sprites and small circles made once into pictures in one atlas: only for
+  // a software renderer, which is slow at anything but blits (a GPU turns,
+  // scales and fills for free).
+  bool softwareRenderer = false;
+  SDL_Texture* atlas = nullptr;
+  bool atlasFailed = false;
+  ZglPictureCache pictures;
+  std::vector<uint32_t> pictureScratch;
+  // Frames presented, and the frame in which the atlas was last started again.
+  uint64_t frame = 0, atlasResetFrame = UINT64_MAX;
 
   int renderCalls = 0, renderCallsLastFrame = 0;
   ZglBatcher batch{[](void* texture, bool blend, const SDL_Vertex* v, int nv, const int* idx, int ni) {
@@ -213,10 +227,116 @@ SDL_Texture* FadedTexture(zglTTexture& Texture, uint8_t& Alpha) {
   return copy;
 }
 
+// The renderer has just been opened: what the drawing depends on.
+void RendererOpened() {
+  Engine& e = E();
+  SDL_RendererInfo info;
+  e.softwareRenderer = SDL_GetRendererInfo(e.renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  e.atlasFailed = false;
+}
+
+bool EnsureAtlas() {
+  Engine& e = E();
+  if (e.atlas) return true;
+  if (e.atlasFailed) return false;
+  constexpr int n = ZglPictureCache::kAtlasSize;
+  e.atlas = SDL_CreateTexture(e.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, n, n);
+  if (!e.atlas) {
+    e.atlasFailed = true;
+    return false;
+  }
+  SDL_SetTextureBlendMode(e.atlas, SDL_BLENDMODE_BLEND);
+  return true;
+}
+
+// Key's W x H place in the atlas, its texels made by Make(Out) on first use;
+// nullptr when the picture is to be drawn the slow way instead.
+template <class Key, class MakeTexels>
+const ZglPictureCache::Slot* PlacePicture(const Key& key, int W, int H, MakeTexels Make) {
+  Engine& e = E();
+  if (const ZglPictureCache::Slot* slot = e.pictures.Find(key)) return slot;
+  if (W <= 0 || H <= 0 || W > ZglPictureCache::kMaxSide || H > ZglPictureCache::kMaxSide || !EnsureAtlas())
+    return nullptr;
+  const ZglPictureCache::Slot* slot = e.pictures.Add(key, W, H);
+  if (!slot) {
+    // The atlas is full. Start it again, unless that happened in this frame
+    // already: then the frame's own pictures do not fit, and the rest of it
+    // is drawn the slow way rather than churning the atlas.
+    if (e.atlasResetFrame == e.frame) return nullptr;
+    e.batch.Flush();  // what is queued from the atlas is drawn before it is written over
+    e.pictures.Reset();
+    e.atlasResetFrame = e.frame;
+    slot = e.pictures.Add(key, W, H);
+    if (!slot) return nullptr;
+  }
+  e.pictureScratch.resize(static_cast<size_t>(W) * H);
+  Make(e.pictureScratch.data());
+  SDL_Rect r{slot->X, slot->Y, W, H};
+  if (SDL_UpdateTexture(e.atlas, &r, e.pictureScratch.data(), W * 4) != 0) {
+    e.pictures.Reset();
+    return nullptr;
+  }
+  return slot;
+}
+
+// A picture from the atlas, unscaled, its corner at (X, Y).
+void BlitPicture(const ZglPictureCache::Slot& Slot, float X, float Y) {
+  Engine& e = E();
+  ZglRect src{float(Slot.X), float(Slot.Y), float(Slot.W), float(Slot.H)};
+  constexpr float n = ZglPictureCache::kAtlasSize;
+  e.batch.Sprite(e.atlas, n, n, X, Y, src.W, src.H, 0, &src, 0xFFFFFF, 255, true);
+}
+
+// Draws a blended sprite as its picture; false when it is to be drawn from
+// its texture instead.
+bool DrawSpritePicture(zglTTexture& Texture, float X, float Y, float W, float H, float Angle, const ZglRect* CutRect,
+                       uint8_t Alpha) {
+  Engine& e = E();
+  if (!e.softwareRenderer || Texture.texels.empty() || !(W > 0) || !(H > 0)) return false;
+  const int angle = zglTurnAngle(Angle);
+  const ZglSpriteKey key{&Texture, CutRect ? *CutRect : ZglRect{0, 0, float(Texture.width), float(Texture.height)},
+                         W, H, angle, Alpha};
+  int w, h;
+  zglTurnedSize(W, H, angle, w, h);
+  const ZglPictureCache::Slot* slot = PlacePicture(key, w, h, [&](uint32_t* out) {
+    zglTurnTexels(Texture.texels.data(), Texture.width, Texture.height, key.Cut, W, H, angle, Alpha, w, h, out);
+  });
+  if (!slot) return false;
+  if (angle == 0) {
+    BlitPicture(*slot, X, Y);
+  } else {
+    // At whole pixels, so the blit lands where the picture was centred.
+    BlitPicture(*slot, std::round(X + W / 2 - float(w) / 2), std::round(Y + H / 2 - float(h) / 2));
+  }
+  return true;
+}
+
+// Draws a small circle as its picture; false when it is to be drawn as
+// runs or triangles instead.
+bool DrawCirclePicture(float X, float Y, float Radius, uint32_t Color, uint8_t Alpha, uint16_t Quality, bool Fill) {
+  Engine& e = E();
+  if (!e.softwareRenderer) return false;
+  // Amid lines and rectangles a circle joins their batch as runs, which cost
+  // less than a batch of their own.
+  if (!e.batch.Vertices().empty() && e.batch.Texture() == nullptr) return false;
+  const std::vector<ZglCircleCache::Span>* spans = e.circles.Get(Radius, Quality, Fill);
+  if (!spans) return false;
+  int x, y, w, h;
+  zglCircleBounds(*spans, x, y, w, h);
+  const ZglCircleKey key{static_cast<int>(Radius * 2), std::max<int>(Quality, 3), Fill, Color & 0xFFFFFF, Alpha};
+  const ZglPictureCache::Slot* slot =
+      PlacePicture(key, w, h, [&](uint32_t* out) { zglCircleTexels(*spans, Color, Alpha, x, y, w, h, out); });
+  if (!slot) return false;
+  // Runs are whole pixels about the centre, so the picture goes where they would.
+  BlitPicture(*slot, X + float(x), Y + float(y));
+  return true;
+}
+
 // One frame as the main loop draws it: clear, the draw callback, the last
 // batch, present.
 void RenderFrame() {
   Engine& e = E();
+  e.frame++;
   e.renderCalls = 0;
   SDL_SetRenderDrawColor(e.renderer, 0, 0, 0, 255);
   SDL_RenderClear(e.renderer);
@@ -237,6 +357,9 @@ void FreeResources() {
     if (f->atlas.texture) SDL_DestroyTexture(f->atlas.texture);
   e.textures.clear();
   e.fonts.clear();
+  if (e.atlas) SDL_DestroyTexture(e.atlas);
+  e.atlas = nullptr;
+  e.pictures.Reset();
 }
 
 }  // namespace
@@ -331,6 +454,7 @@ ZGL_API void zgl_Init(uint8_t FSAA, uint8_t StencilBits) {
   }
   // The game draws in window pixels; full screen scales that picture.
   SDL_RenderSetLogicalSize(e.renderer, e.width, e.height);
+  RendererOpened();
   SDL_ShowCursor(e.showCursor ? SDL_ENABLE : SDL_DISABLE);
 
   e.running = true;
@@ -392,6 +516,7 @@ ZGL_API bool zgl_OpenOffscreen(uint16_t Width, uint16_t Height) {
     SDL_Quit();
     return false;
   }
+  RendererOpened();
   return true;
 }
 
@@ -506,6 +631,7 @@ ZGL_API void csprite2d_Draw(zglTTexture* Texture, float X, float Y, float W, flo
                             const ZglRect* CutRect, uint8_t Alpha, uint32_t FX) {
   if (!Texture || !Texture->texture) return;
   bool blend = (FX & kFxBlend) != 0;
+  if (blend && DrawSpritePicture(*Texture, X, Y, W, H, Angle, CutRect, Alpha)) return;
   SDL_Texture* t = blend ? FadedTexture(*Texture, Alpha) : Texture->texture;
   E().batch.Sprite(t, static_cast<float>(Texture->width), static_cast<float>(Texture->height), X, Y, W, H, Angle,
                    CutRect, 0xFFFFFF, Alpha, blend);
@@ -528,6 +654,7 @@ ZGL_API void pr2d_Rect(float X, float Y, float W, float H, uint32_t Color, uint8
 
 ZGL_API void pr2d_Circle(float X, float Y, float Radius, uint32_t Color, uint8_t Alpha, uint16_t Quality,
                          uint32_t FX) {
+  if (DrawCirclePicture(X, Y, Radius, Color, Alpha, Quality, (FX & kFill) != 0)) return;
   E().batch.Circle(X, Y, Radius, Color, Alpha, Quality, (FX & kFill) != 0);
 }
 
