@@ -273,6 +273,8 @@ const ZglPictureCache::Slot* PlacePicture(const Key& key, int W, int H, MakeTexe
   Make(e.pictureScratch.data());
   SDL_Rect r{slot->X, slot->Y, W, H};
   if (SDL_UpdateTexture(e.atlas, &r, e.pictureScratch.data(), W * 4) != 0) {
+    // The place holds nothing usable now; forget every place, as when full.
+    e.batch.Flush();
     e.pictures.Reset();
     return nullptr;
   }

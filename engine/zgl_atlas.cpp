@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "zgl_fade.h"
+
 namespace {
 
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
@@ -84,9 +86,7 @@ void zglTurnTexels(const uint32_t* Texels, int TexW, int TexH, const ZglRect& Cu
       int ty = static_cast<int>(std::floor(Cut.Y + (dy + hh) * sv));
       tx = std::clamp(tx, minX, maxX);
       ty = std::clamp(ty, minY, maxY);
-      const uint32_t t = Texels[static_cast<size_t>(ty) * TexW + tx];
-      const uint32_t a = (t >> 24) * Alpha / 255;
-      row[i] = (a << 24) | (t & 0xFFFFFF);
+      row[i] = zglFadeTexel(Texels[static_cast<size_t>(ty) * TexW + tx], Alpha);
     }
   }
 }

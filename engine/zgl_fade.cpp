@@ -2,10 +2,7 @@
 
 std::vector<uint32_t> zglFadeTexels(const std::vector<uint32_t>& Texels, uint8_t Alpha) {
   std::vector<uint32_t> out(Texels.size());
-  for (size_t i = 0; i < Texels.size(); i++) {
-    uint32_t a = (Texels[i] >> 24) * Alpha / 255;
-    out[i] = (a << 24) | (Texels[i] & 0xFFFFFF);
-  }
+  for (size_t i = 0; i < Texels.size(); i++) out[i] = zglFadeTexel(Texels[i], Alpha);
   return out;
 }
 

@@ -9,8 +9,13 @@
 #include <cstdint>
 #include <vector>
 
-// ARGB8888 texels with each alpha scaled by Alpha / 255, rounded down as the
+// An ARGB8888 texel with its alpha scaled by Alpha / 255, rounded down as the
 // renderer's modulation rounds: the same blend as modulating the original.
+inline uint32_t zglFadeTexel(uint32_t Texel, uint8_t Alpha) {
+  return ((Texel >> 24) * Alpha / 255) << 24 | (Texel & 0xFFFFFF);
+}
+
+// Every texel faded so.
 std::vector<uint32_t> zglFadeTexels(const std::vector<uint32_t>& Texels, uint8_t Alpha);
 
 // Which faded copies a texture keeps: at most kMax alphas, the first ones asked
